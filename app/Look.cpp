@@ -1,0 +1,46 @@
+#include "app/Look.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPalette>
+#include <QStyleFactory>
+
+namespace tovrenic {
+
+void ApplyApplicationLook() {
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // fontconfig resolves 黑体 and SimHei to a face without Chinese glyphs; send them to real
+  // 黑体-style faces first.
+  const QStringList heiti = {QStringLiteral("WenQuanYi Zen Hei"),
+                             QStringLiteral("Noto Sans CJK SC")};
+  QFont::insertSubstitutions(QStringLiteral("黑体"), heiti);
+  QFont::insertSubstitutions(QStringLiteral("SimHei"), heiti);
+  QApplication::setFont(DefaultGuiFont());
+}
+
+QColor ButtonFaceColour() { return QApplication::palette().color(QPalette::Button); }
+
+QFont DefaultGuiFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setPixelSize(12);
+  return font;
+}
+
+QFont PanelFont() {
+  QFont font(QStringLiteral("黑体"));
+  font.setPixelSize(14);
+  font.setWeight(QFont::Normal);
+  font.setItalic(false);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  return font;
+}
+
+QFont NewsButtonFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setPixelSize(12);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+}  // namespace tovrenic

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+namespace tovrenic {
+
+// Style, fonts and font substitutions shared by the whole program; call once after the
+// application object exists and before any window is built.
+void ApplyApplicationLook();
+
+// The colour of the window, the group boxes, the labels and the picture box's background.
+QColor ButtonFaceColour();
+
+inline const QColor kPanelGreen(154, 237, 109);
+inline const QColor kNoteGreyGreen(128, 160, 128);
+
+// The font of most controls: the desktop's face at 12 pixels.
+QFont DefaultGuiFont();
+// 黑体 at 14 pixels, for the three preview panels.
+QFont PanelFont();
+// The system's choice of face at 12 pixels, for the four news buttons.
+QFont NewsButtonFont();
+
+}  // namespace tovrenic

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+#include "text/Text.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace tovrenic {
+
+class PanelEdit;
+
+// The address shown in the title bar after the program's name.
+inline constexpr char kProjectAddress[] = "https://tovrenic.example.org";
+
+enum class Panel { Weather, News, DailyMessage };
+
+// The program's one window: inputs and buttons on the left, the chat-screen preview with the
+// three panels on the right. Its edit boxes hold all of the program's state.
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kOuterWidth = 867;
+  static constexpr int kOuterHeight = 605;
+  // The client area never gets smaller than the controls need.
+  static constexpr int kMinClientWidth = 864;
+  static constexpr int kMinClientHeight = 570;
+
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  Text townText() const;
+  Text dailyMessageInputText() const;
+  Text panelText(Panel panel) const;
+  void setPanelText(Panel panel, const Text& text);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
+  void buildControls();
+  void applyOuterSize();
+  PanelEdit* panel(Panel which) const;
+
+  QLineEdit* town_ = nullptr;
+  QPlainTextEdit* dailyMessageInput_ = nullptr;
+  PanelEdit* weather_ = nullptr;
+  PanelEdit* news_ = nullptr;
+  PanelEdit* dailyMessage_ = nullptr;
+};
+
+}  // namespace tovrenic

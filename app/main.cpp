@@ -1,0 +1,43 @@
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Look.h"
+#include "app/MainWindow.h"
+#include "app/RunDirectory.h"
+
+namespace {
+
+constexpr int kStartFailure = -1;
+
+// Without a window system Qt gives up with a fatal message while the application object is
+// built; end the way any failed start ends instead of aborting.
+void StartUpMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  std::fprintf(stderr, "%s\n", qPrintable(message));
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr, "Tovrenic: the window could not be created.\n");
+    std::_Exit(kStartFailure);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  tovrenic::FixRunDirectory(tovrenic::ExecutableDirectory());
+
+  QtMessageHandler previous = qInstallMessageHandler(StartUpMessageHandler);
+  QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  tovrenic::ApplyApplicationLook();
+
+  tovrenic::MainWindow window;
+  window.show();
+  if (!window.windowHandle()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Tovrenic"),
+                          QStringLiteral("主窗口创建失败。"));
+    return kStartFailure;
+  }
+  return QApplication::exec();
+}
