@@ -60,7 +60,7 @@ QImage DecodeJpeg(const QByteArray& jpeg, QSize target) {
   if (tjDecompress2(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.constData()),
                     static_cast<unsigned long>(jpeg.size()), image.bits(), size.width(),
                     static_cast<int>(image.bytesPerLine()), size.height(), TJPF_RGB,
-                    TJFLAG_ACCURATEDCT) != 0) {
+                    TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE) != 0) {
     return {};
   }
   if (size == target) return image;

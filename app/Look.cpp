@@ -1,7 +1,6 @@
 #include "app/Look.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QPalette>
 #include <QStyleFactory>
 
@@ -20,8 +19,11 @@ void ApplyApplicationLook() {
 
 QColor ButtonFaceColour() { return QApplication::palette().color(QPalette::Button); }
 
+// The controls of the Chinese desktop use a face with Chinese glyphs of its own; that also spares
+// the fallback search a Latin face would need for every control text.
 QFont DefaultGuiFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  QFont font;
+  font.setFamilies({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
   font.setPixelSize(12);
   return font;
 }
@@ -37,7 +39,7 @@ QFont PanelFont() {
 }
 
 QFont NewsButtonFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  QFont font = DefaultGuiFont();
   font.setPixelSize(12);
   font.setWeight(QFont::Normal);
   return font;

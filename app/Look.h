@@ -15,11 +15,11 @@ QColor ButtonFaceColour();
 inline const QColor kPanelGreen(154, 237, 109);
 inline const QColor kNoteGreyGreen(128, 160, 128);
 
-// The font of most controls: the desktop's face at 12 pixels.
+// The Chinese desktop's face at 12 pixels, for most controls.
 QFont DefaultGuiFont();
 // 黑体 at 14 pixels, for the three preview panels.
 QFont PanelFont();
-// The system's choice of face at 12 pixels, for the four news buttons.
+// The desktop's face at 12 pixels, for the four news buttons.
 QFont NewsButtonFont();
 
 }  // namespace tovrenic

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -33,7 +35,6 @@ QGroupBox* MakeGroupBox(QWidget* parent, const QString& name, QRect place, const
   auto* box = new QGroupBox(title, parent);
   box->setObjectName(name);
   box->setGeometry(place);
-  box->setFont(DefaultGuiFont());
   SetColours(box, ButtonFaceColour(), Qt::black);
   return box;
 }
@@ -43,7 +44,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, QRect place, const QStri
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   label->setGeometry(place);
-  label->setFont(DefaultGuiFont());
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   label->setWordWrap(false);
@@ -52,12 +52,13 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, QRect place, const QStri
   return label;
 }
 
+// A button with a font of its own; without one it takes the window's.
 QPushButton* MakeButton(QWidget* parent, const QString& name, QRect place, const QString& text,
-                        const QFont& font) {
+                        const QFont* font = nullptr) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
   button->setGeometry(place);
-  button->setFont(font);
+  if (font) button->setFont(*font);
   button->setAutoDefault(false);
   button->setDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
@@ -72,6 +73,8 @@ PanelEdit* MakePanel(QWidget* parent, const QString& name, QRect place, const QS
   return panel;
 }
 
+constexpr QSize kPictureBoxSize(352, 592);
+
 QByteArray ChatPicture() {
   QFile file(QStringLiteral(":/tovrenic/chat.jpg"));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -83,12 +86,17 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
+  // The slow parts of start-up, decoding the chat picture and the icon, run on worker threads
+  // while the controls are built.
+  PendingPicture chatPicture(ChatPicture(), kPictureBoxSize);
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Tovrenic  ") + QLatin1String(kProjectAddress));
-  setWindowIcon(QIcon(QStringLiteral(":/tovrenic/tovrenic.png")));
-  setFont(DefaultGuiFont());
+  // Naming the format spares the probing of every image plugin.
+  icon_ = std::async(std::launch::async,
+                     [] { return QImage(QStringLiteral(":/tovrenic/tovrenic.png"), "PNG"); });
+  setFont(DefaultGuiFont());  // every control but the panels and the news buttons uses it
   SetColours(this, ButtonFaceColour(), Qt::black);
-  buildControls();
+  buildControls(std::move(chatPicture));
   applyOuterSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
@@ -99,7 +107,7 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
-void MainWindow::buildControls() {
+void MainWindow::buildControls(PendingPicture chatPicture) {
   const QColor black(Qt::black);
 
   QGroupBox* weatherGroup =
@@ -109,32 +117,31 @@ void MainWindow::buildControls() {
   town_ = new QLineEdit(QStringLiteral("石家庄"), weatherGroup);
   town_->setObjectName(QStringLiteral("城镇"));
   town_->setGeometry(129, 32, 172, 32);
-  town_->setFont(DefaultGuiFont());
   town_->setAlignment(Qt::AlignCenter);
   town_->setFocusPolicy(Qt::StrongFocus);
   QPushButton* weatherButton = MakeButton(weatherGroup, QStringLiteral("按钮6"), {385, 32, 64, 32},
-                                          QStringLiteral("查天气"), DefaultGuiFont());
+                                          QStringLiteral("查天气"));
 
+  const QFont newsFont = NewsButtonFont();
   QGroupBox* newsGroup =
       MakeGroupBox(this, QStringLiteral("分组框2"), {11, 112, 464, 160}, QStringLiteral("新闻热点"));
   MakeLabel(newsGroup, QStringLiteral("标签2"), {24, 48, 93, 32}, QStringLiteral("选择新闻类型："),
             black);
   QPushButton* domesticButton = MakeButton(newsGroup, QStringLiteral("按钮1"), {128, 48, 80, 40},
-                                           QStringLiteral("全国新闻"), NewsButtonFont());
+                                           QStringLiteral("全国新闻"), &newsFont);
   QPushButton* worldButton = MakeButton(newsGroup, QStringLiteral("按钮2"), {248, 48, 80, 40},
-                                        QStringLiteral("国际新闻"), NewsButtonFont());
+                                        QStringLiteral("国际新闻"), &newsFont);
   QPushButton* financeButton = MakeButton(newsGroup, QStringLiteral("按钮3"), {368, 48, 80, 40},
-                                          QStringLiteral("财经信息"), NewsButtonFont());
+                                          QStringLiteral("财经信息"), &newsFont);
   QPushButton* placeholderButton = MakeButton(newsGroup, QStringLiteral("按钮8"),
                                               {128, 104, 80, 40}, QStringLiteral("待添加"),
-                                              NewsButtonFont());
+                                              &newsFont);
 
   QGroupBox* messageGroup =
       MakeGroupBox(this, QStringLiteral("分组框3"), {11, 293, 464, 128}, QStringLiteral("每日寄语"));
   dailyMessageInput_ = new QPlainTextEdit(messageGroup);
   dailyMessageInput_->setObjectName(QStringLiteral("寄语1"));
   dailyMessageInput_->setGeometry(21, 26, 347, 62);
-  dailyMessageInput_->setFont(DefaultGuiFont());
   dailyMessageInput_->setFrameStyle(QFrame::Box | QFrame::Plain);
   dailyMessageInput_->setLineWidth(1);
   dailyMessageInput_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -143,14 +150,14 @@ void MainWindow::buildControls() {
   dailyMessageInput_->setTabChangesFocus(true);
   dailyMessageInput_->setFocusPolicy(Qt::StrongFocus);
   QPushButton* previewButton = MakeButton(messageGroup, QStringLiteral("按钮7"), {386, 42, 63, 32},
-                                          QStringLiteral("预览"), DefaultGuiFont());
+                                          QStringLiteral("预览"));
   MakeLabel(messageGroup, QStringLiteral("标签3"), {157, 96, 296, 24},
             QStringLiteral("注：每日寄语内容默认为空，可以自定义自己的尾巴哦"), kNoteGreyGreen);
 
   QPushButton* writeButton = MakeButton(this, QStringLiteral("按钮4"), {40, 448, 80, 32},
-                                        QStringLiteral("生成文本"), DefaultGuiFont());
+                                        QStringLiteral("生成文本"));
   QPushButton* copyButton = MakeButton(this, QStringLiteral("按钮5"), {296, 448, 80, 32},
-                                       QStringLiteral("一键复制"), DefaultGuiFont());
+                                       QStringLiteral("一键复制"));
   MakeLabel(this, QStringLiteral("标签5"), {40, 488, 136, 24},
             QStringLiteral("注：文本生成在运行目录下"), kNoteGreyGreen);
   MakeLabel(this, QStringLiteral("标签4"), {297, 488, 136, 24}, QStringLiteral("注：粘贴到任何地方"),
@@ -158,9 +165,9 @@ void MainWindow::buildControls() {
 
   QGroupBox* previewGroup =
       MakeGroupBox(this, QStringLiteral("分组框4"), {488, 2, 376, 568}, QStringLiteral("预览"));
-  auto* picture = new PictureBox(ChatPicture(), previewGroup);
+  auto* picture =
+      new PictureBox(std::move(chatPicture), {QPoint(8, 16), kPictureBoxSize}, previewGroup);
   picture->setObjectName(QStringLiteral("图片框1"));
-  picture->setGeometry(8, 16, 352, 592);
   SetColours(picture, ButtonFaceColour(), black);
   weather_ = MakePanel(picture, QStringLiteral("天气"), {63, 60, 226, 84},
                        QStringLiteral("石家庄早报"));
@@ -223,6 +230,7 @@ void MainWindow::applyOuterSize() {
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
+  if (icon_.valid()) setWindowIcon(QPixmap::fromImage(icon_.get()));
   applyOuterSize();
   QWidget::showEvent(event);
 }

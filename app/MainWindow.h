@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
+
+#include <future>
 
 #include "text/Text.h"
 
@@ -10,6 +13,7 @@ class QPlainTextEdit;
 namespace tovrenic {
 
 class PanelEdit;
+class PendingPicture;
 
 // The address shown in the title bar after the program's name.
 inline constexpr char kProjectAddress[] = "https://tovrenic.example.org";
@@ -42,7 +46,7 @@ class MainWindow : public QWidget {
   void moveEvent(QMoveEvent* event) override;
 
  private:
-  void buildControls();
+  void buildControls(PendingPicture chatPicture);
   void applyOuterSize();
   PanelEdit* panel(Panel which) const;
 
@@ -51,6 +55,7 @@ class MainWindow : public QWidget {
   PanelEdit* weather_ = nullptr;
   PanelEdit* news_ = nullptr;
   PanelEdit* dailyMessage_ = nullptr;
+  std::future<QImage> icon_;
 };
 
 }  // namespace tovrenic

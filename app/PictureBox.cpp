@@ -37,19 +37,29 @@ QRect CenteredShrinkRect(QSize picture, QSize box) {
   return {x0, y0, w, h};
 }
 
-PictureBox::PictureBox(const QByteArray& jpeg, QWidget* parent) : QWidget(parent), jpeg_(jpeg) {
-  setAutoFillBackground(true);
+PendingPicture::PendingPicture(const QByteArray& jpeg, QSize box)
+    : rect_(CenteredShrinkRect(JpegSize(jpeg), box)) {
+  if (rect_.isEmpty()) return;
+  decoding_ = std::async(std::launch::async,
+                         [jpeg, size = rect_.size()] { return DecodeJpeg(jpeg, size); });
 }
 
-void PictureBox::resizeEvent(QResizeEvent*) {
-  pictureRect_ = CenteredShrinkRect(JpegSize(jpeg_), size());
-  scaled_ = pictureRect_.isEmpty() ? QImage() : DecodeJpeg(jpeg_, pictureRect_.size());
+const QImage& PendingPicture::image() {
+  if (decoding_.valid()) image_ = decoding_.get();
+  return image_;
+}
+
+PictureBox::PictureBox(PendingPicture picture, QRect place, QWidget* parent)
+    : QWidget(parent), picture_(std::move(picture)) {
+  setAutoFillBackground(true);
+  setGeometry(place);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-  if (scaled_.isNull()) return;
+  const QImage& image = picture_.image();
+  if (image.isNull()) return;
   QPainter painter(this);
-  painter.drawImage(pictureRect_.topLeft(), scaled_);
+  painter.drawImage(picture_.rect().topLeft(), image);
 }
 
 }  // namespace tovrenic

@@ -297,7 +297,7 @@ bool writeJpeg(const QImage& image, const QString& path, int quality) {
   unsigned long jpegSize = 0;
   const int rc = tjCompress2(handle.get(), rgb.constBits(), rgb.width(),
                              static_cast<int>(rgb.bytesPerLine()), rgb.height(), TJPF_RGB, &jpeg,
-                             &jpegSize, TJSAMP_444, quality, TJFLAG_ACCURATEDCT);
+                             &jpegSize, TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
   if (rc != 0) {
     std::fprintf(stderr, "artwork: tjCompress2 failed: %s\n", tjGetErrorStr2(handle.get()));
     tjFree(jpeg);
