@@ -17,6 +17,14 @@ void ApplyApplicationLook() {
   QApplication::setFont(DefaultGuiFont());
 }
 
+void HideSelectionWhileUnfocused(QWidget* box) {
+  // An unfocused text box draws its selection in the inactive colours.
+  QPalette colours = box->palette();
+  colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Base));
+  colours.setColor(QPalette::Inactive, QPalette::HighlightedText, colours.color(QPalette::Text));
+  box->setPalette(colours);
+}
+
 QColor ButtonFaceColour() { return QApplication::palette().color(QPalette::Button); }
 
 // The controls of the Chinese desktop use a face with Chinese glyphs of its own; that also spares

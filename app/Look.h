@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QWidget>
 
 namespace tovrenic {
 
@@ -14,6 +15,9 @@ QColor ButtonFaceColour();
 
 inline const QColor kPanelGreen(154, 237, 109);
 inline const QColor kNoteGreyGreen(128, 160, 128);
+
+// Draws a text box's selection only while the box has the focus.
+void HideSelectionWhileUnfocused(QWidget* box);
 
 // The Chinese desktop's face at 12 pixels, for most controls.
 QFont DefaultGuiFont();

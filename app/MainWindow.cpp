@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <limits>
 
 #include "app/Look.h"
 #include "app/PanelEdit.h"
@@ -119,6 +120,7 @@ void MainWindow::buildControls(PendingPicture chatPicture) {
   town_->setGeometry(129, 32, 172, 32);
   town_->setAlignment(Qt::AlignCenter);
   town_->setFocusPolicy(Qt::StrongFocus);
+  town_->setMaxLength(std::numeric_limits<int>::max());  // no length limit
   QPushButton* weatherButton = MakeButton(weatherGroup, QStringLiteral("按钮6"), {385, 32, 64, 32},
                                           QStringLiteral("查天气"));
 
@@ -149,6 +151,7 @@ void MainWindow::buildControls(PendingPicture chatPicture) {
   dailyMessageInput_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   dailyMessageInput_->setTabChangesFocus(true);
   dailyMessageInput_->setFocusPolicy(Qt::StrongFocus);
+  HideSelectionWhileUnfocused(dailyMessageInput_);
   QPushButton* previewButton = MakeButton(messageGroup, QStringLiteral("按钮7"), {386, 42, 63, 32},
                                           QStringLiteral("预览"));
   MakeLabel(messageGroup, QStringLiteral("标签3"), {157, 96, 296, 24},

@@ -22,10 +22,8 @@ PanelEdit::PanelEdit(QWidget* parent) : QPlainTextEdit(parent) {
     colours.setColor(group, QPalette::Window, kPanelGreen);
     colours.setColor(group, QPalette::Text, Qt::black);
   }
-  // The selection shows only while the panel has the focus.
-  colours.setColor(QPalette::Inactive, QPalette::Highlight, kPanelGreen);
-  colours.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
   setPalette(colours);
+  HideSelectionWhileUnfocused(this);
 }
 
 void PanelEdit::setText(const Text& text) {

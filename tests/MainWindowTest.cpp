@@ -154,6 +154,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(town->alignment(), Qt::AlignCenter);
     QVERIFY(!town->isReadOnly() && town->hasFrame());
     QCOMPARE(town->palette().color(QPalette::Base), QColor(Qt::white));
+    const QString longTown(40000, QLatin1Char('a'));
+    town->setText(longTown);
+    QCOMPARE(town->text(), longTown);  // no length limit
 
     auto* input = control<QPlainTextEdit>("寄语1");
     QVERIFY(!input->isReadOnly());
@@ -298,6 +301,21 @@ class MainWindowTest : public QObject {
     QTest::keyClick(news, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(news, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("新闻内容要先生成哦！"));
+
+    // The selection shows only while the panel has the focus.
+    const QColor highlight = news->palette().color(QPalette::Active, QPalette::Highlight);
+    auto countHighlight = [&] {
+      const QImage image = news->grab().toImage();
+      int n = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == highlight;
+      }
+      return n;
+    };
+    QVERIFY(countHighlight() > 0);
+    control("城镇")->setFocus();
+    QTRY_VERIFY(!news->hasFocus());
+    QCOMPARE(countHighlight(), 0);
   }
 
   void longPanelTextWrapsAndScrollsWithTheCaret() {
