@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
 #include <QWidget>
@@ -32,9 +31,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/Look.h"
 #include "app/MainWindow.h"
-#include "app/RunDirectory.h"
+#include "app/Program.h"
 
 namespace {
 
@@ -88,25 +86,11 @@ class FirstPaintNotifier : public QObject {
   bool notified_ = false;
 };
 
-// What the program's main() does, with the first-paint notifier on its window.
+// The program's own run, with the first-paint notifier on its window.
 int RunProgramChild(int argc, char* argv[], int fd) {
-  tovrenic::FixRunDirectory(tovrenic::ExecutableDirectory());
-
-  QtMessageHandler previous = qInstallMessageHandler(ChildMessageHandler);
-  QApplication app(argc, argv);
-  qInstallMessageHandler(previous);
-  tovrenic::ApplyApplicationLook();
-
   FirstPaintNotifier notifier(fd);
-  tovrenic::MainWindow window;
-  window.installEventFilter(&notifier);
-  window.show();
-  if (!window.windowHandle()) {
-    QMessageBox::critical(nullptr, QStringLiteral("Tovrenic"),
-                          QStringLiteral("主窗口创建失败。"));
-    return kChildFailure;
-  }
-  return QApplication::exec();
+  return tovrenic::RunProgram(argc, argv,
+                              [&notifier](QWidget& window) { window.installEventFilter(&notifier); });
 }
 
 // The least a Qt Widgets program shows: one top-level of the program's outer size with one
