@@ -1,6 +1,6 @@
 #include "app/QtText.h"
 
-#include "web/TextConversion.h"
+#include "text/TextConversion.h"
 
 namespace tovrenic {
 

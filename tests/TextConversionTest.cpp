@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "web/TextConversion.h"
+#include "text/TextConversion.h"
 
 namespace tovrenic {
 namespace {

@@ -27,6 +27,7 @@ class Text {
     bytes_ += other.bytes_;
     return *this;
   }
+  void reserve(std::size_t n) { bytes_.reserve(n); }
   friend Text operator+(Text a, const Text& b) { return a += b; }
   friend bool operator==(const Text&, const Text&) = default;
   friend auto operator<=>(const Text&, const Text&) = default;
@@ -47,6 +48,12 @@ class Bytes {
   const char* data() const { return bytes_.data(); }
   std::size_t size() const { return bytes_.size(); }
   bool empty() const { return bytes_.empty(); }
+
+  Bytes& operator+=(std::string_view more) {
+    bytes_ += more;
+    return *this;
+  }
+  void reserve(std::size_t n) { bytes_.reserve(n); }
 
   friend bool operator==(const Bytes&, const Bytes&) = default;
 

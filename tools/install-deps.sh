@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # libraries
-  qt6-base-dev libgl-dev libturbojpeg0-dev libicu-dev
+  qt6-base-dev libgl-dev libturbojpeg0-dev libicu-dev libpcre2-dev
   # the panels' 黑体 face and its fallback
   fonts-wqy-zenhei fonts-noto-cjk
   # tests and benchmarks

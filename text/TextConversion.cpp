@@ -1,4 +1,4 @@
-#include "web/TextConversion.h"
+#include "text/TextConversion.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/unorm2.h>

@@ -1,0 +1,1 @@
+#include "text/TextPrimitives.h"
