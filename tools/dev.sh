@@ -2,6 +2,7 @@
 # One entry point for a fresh Debian 12 machine.
 #   tools/dev.sh run    install what is missing, build (release), start Tovrenic
 #   tools/dev.sh test   install what is missing, build (debug), run the whole test suite
+#   tools/dev.sh bench  install what is missing, build (release), run every benchmark
 # Without a display, "run" starts the program on Xvfb, saves a screenshot and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,8 +49,16 @@ case ${1:-} in
     build default
     ctest --preset default
     ;;
+  bench)
+    bash tools/install-deps.sh
+    build release
+    for bench in build/release/bench/tovrenic_text_bench build/release/bench/tovrenic_web_bench; do
+      "$bench" --benchmark_counters_tabular=true
+    done
+    bench/run-startup-bench.sh build/release/bench/tovrenic_startup_bench
+    ;;
   *)
-    echo "usage: tools/dev.sh run|test" >&2
+    echo "usage: tools/dev.sh run|test|bench" >&2
     exit 2
     ;;
 esac
