@@ -70,7 +70,7 @@ PanelEdit* MakePanel(QWidget* parent, const QString& name, QRect place, const QS
   auto* panel = new PanelEdit(parent);
   panel->setObjectName(name);
   panel->setGeometry(place);
-  panel->setText(ToText(text));
+  panel->setPanelText(ToText(text));
   return panel;
 }
 
@@ -207,9 +207,9 @@ PanelEdit* MainWindow::panel(Panel which) const {
   return dailyMessage_;
 }
 
-Text MainWindow::panelText(Panel which) const { return panel(which)->text(); }
+Text MainWindow::panelText(Panel which) const { return panel(which)->panelText(); }
 
-void MainWindow::setPanelText(Panel which, const Text& text) { panel(which)->setText(text); }
+void MainWindow::setPanelText(Panel which, const Text& text) { panel(which)->setPanelText(text); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // Esc closes the window from any of its controls, before the focused control sees the key.

@@ -1,17 +1,27 @@
 #include "app/PanelEdit.h"
 
+#include <QTextBlockFormat>
+#include <QTextCursor>
+
 #include "app/Look.h"
 #include "app/QtText.h"
 
 namespace tovrenic {
+namespace {
+// Lines two pixels taller than the characters: the weather block's five lines fit the weather
+// panel, and the news block's wrapped headlines stay readable.
+constexpr int kLineHeight = 16;
+}  // namespace
 
-PanelEdit::PanelEdit(QWidget* parent) : QPlainTextEdit(parent) {
+PanelEdit::PanelEdit(QWidget* parent) : QTextEdit(parent) {
+  setAcceptRichText(false);
+  setUndoRedoEnabled(false);
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setFocusPolicy(Qt::StrongFocus);
   setTabChangesFocus(true);
   setFrameShape(QFrame::NoFrame);
-  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setLineWrapMode(QTextEdit::WidgetWidth);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setFont(PanelFont());
@@ -26,9 +36,14 @@ PanelEdit::PanelEdit(QWidget* parent) : QPlainTextEdit(parent) {
   HideSelectionWhileUnfocused(this);
 }
 
-void PanelEdit::setText(const Text& text) {
+void PanelEdit::setPanelText(const Text& text) {
   text_ = text;
   setPlainText(ToEditString(text));
+  QTextBlockFormat spacing;
+  spacing.setLineHeight(kLineHeight, QTextBlockFormat::FixedHeight);
+  QTextCursor all(document());
+  all.select(QTextCursor::Document);
+  all.mergeBlockFormat(spacing);
 }
 
 }  // namespace tovrenic

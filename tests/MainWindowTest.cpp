@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QTextLayout>
 #include <QtTest>
 
@@ -25,7 +27,7 @@ using namespace tovrenic;
 
 namespace {
 
-enum class Kind { GroupBox, Label, LineEdit, Button, PlainTextEdit, Picture };
+enum class Kind { GroupBox, Label, LineEdit, Button, PlainTextEdit, Panel, Picture };
 
 struct ControlRow {
   const char* name;
@@ -58,9 +60,9 @@ const ControlRow kControls[] = {
     {"标签4", Kind::Label, "MainWindow", {297, 488, 136, 24}, "注：粘贴到任何地方"},
     {"分组框4", Kind::GroupBox, "MainWindow", {488, 2, 376, 568}, "预览"},
     {"图片框1", Kind::Picture, "分组框4", {8, 16, 352, 592}, ""},
-    {"天气", Kind::PlainTextEdit, "图片框1", {63, 60, 226, 84}, "石家庄早报"},
-    {"新闻", Kind::PlainTextEdit, "图片框1", {63, 144, 226, 264}, "新闻内容要先生成哦！"},
-    {"寄语", Kind::PlainTextEdit, "分组框4", {72, 424, 226, 84}, ""},
+    {"天气", Kind::Panel, "图片框1", {63, 60, 226, 84}, "石家庄早报"},
+    {"新闻", Kind::Panel, "图片框1", {63, 144, 226, 264}, "新闻内容要先生成哦！"},
+    {"寄语", Kind::Panel, "分组框4", {72, 424, 226, 84}, ""},
 };
 
 QString ControlText(QWidget* widget, Kind kind) {
@@ -75,6 +77,8 @@ QString ControlText(QWidget* widget, Kind kind) {
       return qobject_cast<QPushButton*>(widget)->text();
     case Kind::PlainTextEdit:
       return qobject_cast<QPlainTextEdit*>(widget)->toPlainText();
+    case Kind::Panel:
+      return qobject_cast<QTextEdit*>(widget)->toPlainText();
     case Kind::Picture:
       break;
   }
@@ -93,6 +97,8 @@ bool IsKind(QWidget* widget, Kind kind) {
       return qobject_cast<QPushButton*>(widget);
     case Kind::PlainTextEdit:
       return qobject_cast<QPlainTextEdit*>(widget);
+    case Kind::Panel:
+      return qobject_cast<QTextEdit*>(widget);
     case Kind::Picture:
       return dynamic_cast<PictureBox*>(widget);
   }
@@ -140,7 +146,7 @@ class MainWindowTest : public QObject {
       QVERIFY2(widget->isVisible() && widget->isEnabled(), row.name);
       // Buttons and edit boxes are tab stops; labels, group boxes and the picture are not.
       const bool tabStop = row.kind == Kind::Button || row.kind == Kind::LineEdit ||
-                           row.kind == Kind::PlainTextEdit;
+                           row.kind == Kind::PlainTextEdit || row.kind == Kind::Panel;
       QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus), tabStop);
     }
     QCOMPARE(window_->findChildren<QPushButton*>().size(), 8);
@@ -164,14 +170,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(input->palette().color(QPalette::Base), QColor(Qt::white));
     QCOMPARE(input->font().pixelSize(), DefaultGuiFont().pixelSize());
 
+    QCOMPARE(input->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     for (const char* name : {"寄语1", "天气", "新闻", "寄语"}) {
-      auto* edit = control<QPlainTextEdit>(name);
-      QCOMPARE(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+      auto* edit = control<QAbstractScrollArea>(name);
       QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
       QCOMPARE(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     }
     for (const char* name : {"天气", "新闻", "寄语"}) {
-      auto* panel = control<QPlainTextEdit>(name);
+      auto* panel = control<QTextEdit>(name);
+      QCOMPARE(panel->lineWrapMode(), QTextEdit::WidgetWidth);
       QVERIFY(panel->isReadOnly());
       QCOMPARE(panel->frameShape(), QFrame::NoFrame);
       QVERIFY(panel->textInteractionFlags() & Qt::TextSelectableByKeyboard);
@@ -293,7 +300,7 @@ class MainWindowTest : public QObject {
   }
 
   void panelsCannotBeTypedIntoButCanBeCopied() {
-    auto* news = control<QPlainTextEdit>("新闻");
+    auto* news = control<QTextEdit>("新闻");
     news->setFocus();
     QTest::keyClicks(news, QStringLiteral("xyz"));
     QTest::keyClick(news, Qt::Key_Backspace);
@@ -319,7 +326,7 @@ class MainWindowTest : public QObject {
   }
 
   void longPanelTextWrapsAndScrollsWithTheCaret() {
-    auto* news = control<QPlainTextEdit>("新闻");
+    auto* news = control<QTextEdit>("新闻");
     Text lines;
     for (int i = 1; i <= 40; ++i) lines += ToText(QStringLiteral("第%1行\r\n").arg(i));
     const Text longLine = ToText(QString(60, QChar(0x957F)));  // 长 x 60
@@ -335,6 +342,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(bar->value(), bar->maximum());
     QTest::keyClick(news, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(bar->value(), 0);
+  }
+
+  // The five lines of a weather block show whole in the weather panel.
+  void weatherBlockFitsItsPanel() {
+    auto* weather = control<QTextEdit>("天气");
+    window_->setPanelText(Panel::Weather, ToText(QStringLiteral(
+        "石家庄早报\r\n星期五\r\n平均气温：3℃ 晴\r\n最低最高：-4~6℃\r\n━━━━━━━━━━━━━━\r\n")));
+    const QTextBlock fifth = weather->document()->findBlockByNumber(4);
+    QVERIFY(fifth.isValid());
+    const QRectF place = weather->document()->documentLayout()->blockBoundingRect(fifth);
+    QVERIFY2(place.bottom() <= weather->viewport()->height(),
+             qPrintable(QStringLiteral("%1 > %2").arg(place.bottom()).arg(weather->viewport()->height())));
   }
 
   void centredShrinkRule_data() {
