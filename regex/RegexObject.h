@@ -10,7 +10,7 @@ namespace tovrenic {
 // script engines' RegExp class, on PCRE2's 16-bit library: Create sets the pattern and options
 // and searches a subject; the other operations read that search by 1-based match and group
 // numbers. Pattern, subject and replacement go to UTF-16 through GBK and results come back as
-// GBK text. An invalid pattern makes Create return false; everything then reads empty.
+// GBK text. An invalid pattern makes Create return false; then only GetPattern reads anything.
 class RegexObject {
  public:
   RegexObject();
