@@ -7,11 +7,13 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # libraries
-  qt6-base-dev libgl-dev libturbojpeg0-dev libicu-dev libpcre2-dev
+  qt6-base-dev libgl-dev libturbojpeg0-dev libicu-dev libpcre2-dev libcurl4-openssl-dev
   # the panels' 黑体 face and its fallback
   fonts-wqy-zenhei fonts-noto-cjk
-  # tests and benchmarks
-  libgtest-dev libbenchmark-dev
+  # pinyin readings, read by the table generator
+  unicode-data
+  # tests and benchmarks: local HTTP, HTTPS and proxy servers
+  libgtest-dev libbenchmark-dev libcpp-httplib-dev libssl-dev openssl nginx tinyproxy
   # the program under a real X server: screenshots and driving the window
   xvfb xdotool imagemagick x11-utils
 )

@@ -1,0 +1,1 @@
+// The briefing queries.

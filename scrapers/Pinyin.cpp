@@ -1,0 +1,1 @@
+// Town names to pinyin.
