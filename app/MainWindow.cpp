@@ -18,8 +18,10 @@
 #include "app/Look.h"
 #include "app/PanelEdit.h"
 #include "app/PictureBox.h"
+#include "app/Queries.h"
 #include "app/QtText.h"
 #include "app/ReportActions.h"
+#include "web/PendingMessages.h"
 
 namespace tovrenic {
 namespace {
@@ -178,11 +180,14 @@ void MainWindow::buildControls(PendingPicture chatPicture) {
                     QStringLiteral("新闻内容要先生成哦！"));
   dailyMessage_ = MakePanel(previewGroup, QStringLiteral("寄语"), {72, 424, 226, 84}, QString());
 
-  // The weather and news buttons are wired by the briefing queries.
-  Q_UNUSED(weatherButton);
-  Q_UNUSED(domesticButton);
-  Q_UNUSED(worldButton);
-  Q_UNUSED(financeButton);
+  connect(weatherButton, &QPushButton::clicked, this,
+          [this] { RunQuery(*this, [this] { QueryWeather(*this); }); });
+  const std::pair<QPushButton*, const char*> sections[] = {
+      {domesticButton, kDomesticNews}, {worldButton, kWorldNews}, {financeButton, kFinanceNews}};
+  for (const auto& [button, path] : sections) {
+    connect(button, &QPushButton::clicked, this,
+            [this, path = path] { RunQuery(*this, [this, path] { QueryNews(*this, Text(path)); }); });
+  }
   connect(placeholderButton, &QPushButton::clicked, this, [] { ShowPlaceholderNotice(); });
   connect(previewButton, &QPushButton::clicked, this, [this] { PreviewDailyMessage(*this); });
   connect(writeButton, &QPushButton::clicked, this, [this] { WriteReportFile(*this); });
@@ -210,6 +215,17 @@ PanelEdit* MainWindow::panel(Panel which) const {
 Text MainWindow::panelText(Panel which) const { return panel(which)->panelText(); }
 
 void MainWindow::setPanelText(Panel which, const Text& text) { panel(which)->setPanelText(text); }
+
+void MainWindow::queryStarted() { ++runningQueries_; }
+
+void MainWindow::queryEnded() {
+  if (--runningQueries_ == 0) ResetGiveUp();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (runningQueries_ > 0) RequestGiveUp();
+  QWidget::closeEvent(event);
+}
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // Esc closes the window from any of its controls, before the focused control sees the key.

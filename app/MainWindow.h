@@ -5,6 +5,7 @@
 
 #include <future>
 
+#include "scrapers/Briefing.h"
 #include "text/Text.h"
 
 class QLineEdit;
@@ -18,11 +19,9 @@ class PendingPicture;
 // The address shown in the title bar after the program's name.
 inline constexpr char kProjectAddress[] = "https://tovrenic.example.org";
 
-enum class Panel { Weather, News, DailyMessage };
-
 // The program's one window: inputs and buttons on the left, the chat-screen preview with the
 // three panels on the right. Its edit boxes hold all of the program's state.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public BriefingForm {
   Q_OBJECT
 
  public:
@@ -35,15 +34,20 @@ class MainWindow : public QWidget {
   explicit MainWindow(QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  Text townText() const;
+  Text townText() const override;
   Text dailyMessageInputText() const;
   Text panelText(Panel panel) const;
-  void setPanelText(Panel panel, const Text& text);
+  void setPanelText(Panel panel, const Text& text) override;
+
+  // Bracket a briefing query, so that closing the window meanwhile makes it give up.
+  void queryStarted();
+  void queryEnded();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildControls(PendingPicture chatPicture);
@@ -56,6 +60,7 @@ class MainWindow : public QWidget {
   PanelEdit* news_ = nullptr;
   PanelEdit* dailyMessage_ = nullptr;
   std::future<QImage> icon_;
+  int runningQueries_ = 0;
 };
 
 }  // namespace tovrenic

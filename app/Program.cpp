@@ -8,6 +8,7 @@
 
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "app/Queries.h"
 #include "app/RunDirectory.h"
 
 namespace tovrenic {
@@ -34,6 +35,7 @@ int RunProgram(int argc, char* argv[], const std::function<void(QWidget&)>& befo
   QApplication app(argc, argv);
   qInstallMessageHandler(previous);
   ApplyApplicationLook();
+  InstallRequestHooks();
 
   MainWindow window;
   if (beforeShow) beforeShow(window);

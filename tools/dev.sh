@@ -52,9 +52,10 @@ case ${1:-} in
   bench)
     bash tools/install-deps.sh
     build release
-    for bench in build/release/bench/tovrenic_text_bench build/release/bench/tovrenic_web_bench; do
-      "$bench" --benchmark_counters_tabular=true
+    for bench in text web request briefing; do
+      "build/release/bench/tovrenic_${bench}_bench" --benchmark_counters_tabular=true
     done
+    QT_QPA_PLATFORM=offscreen build/release/bench/tovrenic_responsiveness_bench
     bench/run-startup-bench.sh build/release/bench/tovrenic_startup_bench
     ;;
   *)

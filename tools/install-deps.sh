@@ -15,7 +15,7 @@ packages=(
   # tests and benchmarks: local HTTP, HTTPS and proxy servers
   libgtest-dev libbenchmark-dev libcpp-httplib-dev libssl-dev openssl nginx tinyproxy
   # the program under a real X server: screenshots and driving the window
-  xvfb xdotool imagemagick x11-utils
+  xvfb xdotool imagemagick x11-utils iproute2
 )
 
 missing=()

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+
+#include "text/Text.h"
+
+namespace tovrenic {
+
+// The three preview panels of the window; the report joins them in this order.
+enum class Panel { Weather, News, DailyMessage };
+
+// What the briefing queries need of the window: the town typed in, and the panels.
+class BriefingForm {
+ public:
+  virtual ~BriefingForm() = default;
+  virtual Text townText() const = 0;
+  virtual void setPanelText(Panel panel, const Text& text) = 0;
+};
+
+// Fetches one page and returns its text, empty after a failure.
+using PageFetch = std::function<Text(const Text& url)>;
+
+// The request routine with the URL alone.
+Text FetchPage(const Text& url);
+
+// The weather site's host: it names the weather root URL and the page heading's marker alike.
+inline constexpr char kWeatherHost[] = "www.tianqi.com";
+inline constexpr char kNewsRootUrl[] = "https://news.baidu.com";
+
+// The section paths of the three news buttons.
+inline constexpr char kDomesticNews[] = "/guonei";
+inline constexpr char kWorldNews[] = "/guoji";
+inline constexpr char kFinanceNews[] = "/finance";
+
+Text WeatherRootUrl();
+Text WeatherHeadingMarker();
+
+// Five fetches of the town's weather page, one field from each, then the five-line weather
+// block into the weather panel. The town is read before every fetch.
+void QueryWeather(BriefingForm& form, const PageFetch& fetch = FetchPage);
+
+// Nine fetches of one news section page, headline N from fetch N, then the nine numbered lines
+// into the news panel.
+void QueryNews(BriefingForm& form, const Text& sectionPath, const PageFetch& fetch = FetchPage);
+
+}  // namespace tovrenic
