@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TextPrinters.h"
+
 #include <climits>
 #include <cstdint>
 #include <ostream>
@@ -14,11 +16,6 @@
 #include "text/TextConversion.h"
 
 namespace tovrenic {
-
-// Failure messages show GBK bytes escaped.
-void PrintTo(const Text& text, std::ostream* os) {
-  *os << testing::PrintToString(text.str());
-}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TextPrinters.h"
+
 #include <cstdio>
 #include <initializer_list>
 #include <ostream>
@@ -9,25 +11,6 @@
 #include "web/RequestHeaders.h"
 
 namespace tovrenic {
-
-// Failure messages show header text with its line ends visible.
-void PrintTo(const Text& text, std::ostream* os) {
-  *os << '"';
-  for (unsigned char c : text.view()) {
-    if (c == '\r') {
-      *os << "\\r";
-    } else if (c == '\n') {
-      *os << "\\n";
-    } else if (c < 0x20 || c >= 0x7F) {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      *os << hex;
-    } else {
-      *os << c;
-    }
-  }
-  *os << '"';
-}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TextPrinters.h"
+
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -10,21 +12,6 @@
 #include "web/ResponseDecoding.h"
 
 namespace tovrenic {
-
-// Failure messages show the bytes, which are mostly not printable here.
-void PrintTo(const Text& text, std::ostream* os) {
-  *os << '"';
-  for (unsigned char c : text.view()) {
-    if (c < 0x20 || c >= 0x7F) {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      *os << hex;
-    } else {
-      *os << c;
-    }
-  }
-  *os << '"';
-}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TextPrinters.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,36 +25,6 @@ namespace tovrenic {
 
 // Defined by the request routine: lowers its body limit (0 restores 256 MiB).
 void SetResponseBodyLimitForTesting(std::size_t limit);
-
-namespace {
-
-// Failure messages show texts and bytes with their line ends, zeros and other bytes visible.
-void PrintVisibly(std::string_view bytes, std::ostream* os) {
-  *os << '"';
-  for (unsigned char c : bytes) {
-    if (c == '\r') {
-      *os << "\\r";
-    } else if (c == '\n') {
-      *os << "\\n";
-    } else if (c < 0x20 || c >= 0x7F) {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      *os << hex;
-    } else {
-      *os << c;
-    }
-  }
-  *os << '"';
-}
-
-}  // namespace
-
-void PrintTo(const Text& text, std::ostream* os) {
-  PrintVisibly(text.view(), os);
-}
-void PrintTo(const Bytes& bytes, std::ostream* os) {
-  PrintVisibly(bytes.view(), os);
-}
 
 namespace {
 
