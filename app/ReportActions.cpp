@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "app/ClipboardFormats.h"
 #include "app/MainWindow.h"
 #include "app/Notice.h"
 #include "app/QtText.h"
@@ -38,10 +39,12 @@ void CopyReport(const MainWindow& window) {
   const Text report = BuildReportText(window);
   auto* data = new QMimeData;
   data->setText(ToQString(report));
-  data->setData(QLatin1String(kGbkTextMimeType), QByteArray::fromStdString(report.str()));
+  AddGbkTextFormats(*data, report);
   QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void ShowPlaceholderNotice() { ShowNotice(QStringLiteral("待添加")); }
+void ShowPlaceholderNotice() {
+  ShowNotice(QStringLiteral("待添加"));
+}
 
 }  // namespace tovrenic

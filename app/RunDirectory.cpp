@@ -1,9 +1,8 @@
 #include "app/RunDirectory.h"
 
-#include <unistd.h>
+#include <string>
 
-#include <filesystem>
-#include <system_error>
+#include "app/Platform.h"
 
 namespace tovrenic {
 namespace {
@@ -13,19 +12,15 @@ std::string& StoredRunDirectory() {
 }
 }  // namespace
 
-std::string ExecutableDirectory() {
-  std::error_code error;
-  std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-  if (error) return {};
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
+// ExecutableDirectory is written once per system: PlatformPosix.cpp, PlatformWindows.cpp.
 
 void FixRunDirectory(const std::string& directory) {
   StoredRunDirectory() = directory;
-  [[maybe_unused]] int ignored = ::chdir(directory.empty() ? "/" : directory.c_str());
+  ChangeCurrentDirectory(directory);
 }
 
-const std::string& RunDirectory() { return StoredRunDirectory(); }
+const std::string& RunDirectory() {
+  return StoredRunDirectory();
+}
 
 }  // namespace tovrenic

@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libbenchmark-dev libcpp-httplib-dev libssl-dev openssl nginx tinyproxy
   # the program under a real X server: screenshots and driving the window
   xvfb xdotool imagemagick x11-utils iproute2
+  # fuzzing (clang's libFuzzer and sanitizer runtimes), the benchmark table, the Debian package
+  clang libclang-rt-14-dev python3 dpkg-dev desktop-file-utils
 )
 
 missing=()
